@@ -75,7 +75,7 @@ for t in $targets; do
         cp -r "$seeds/." "$work/corpus/"
     fi
     if [ "$mode" = --smoke ]; then
-        limits=(-runs=20000 -max_total_time=20)
+        limits=(-runs=200000 -max_total_time=20)
         wall=120
     else
         limits=("-runs=$runs")
