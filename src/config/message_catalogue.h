@@ -32,6 +32,10 @@ extern const MessageEntry MessageCatalogue[kMessageCount];
 // dialogOwner is used only for MSG_SERVERLIST_UNREADABLE.
 int ShowMessage(int message, HWND dialogOwner = NULL);
 
+// The window a message's box belongs to: LauncherWindow, dialogOwner for
+// MSG_SERVERLIST_UNREADABLE, or none.
+HWND MessageOwner(int message, HWND dialogOwner);
+
 // The text in the current language.
 const char* MessageText(int message);
 
