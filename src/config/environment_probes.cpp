@@ -67,7 +67,9 @@ int DirectXVersionProbe() {
 
 void RefreshBrowserPath() {
     HKEY key = NULL;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kHttpOpenCommandKey, 0, KEY_ALL_ACCESS, &key) !=
+    // Read access only: the http command key is machine-wide, and a standard user who
+    // asked for full access to it would be refused and never get a browser.
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kHttpOpenCommandKey, 0, KEY_READ, &key) !=
         ERROR_SUCCESS)
         return;
     memset(BrowserPath, 0, sizeof BrowserPath);
