@@ -30,14 +30,6 @@ int BaseImage(int slot)
 
 POINT Offset(POINT p, int dx, int dy) { return POINT{p.x + dx, p.y + dy}; }
 
-std::string Join(const std::vector<std::string>& items)
-{
-    std::string out = "[";
-    for (size_t i = 0; i < items.size(); ++i)
-        out += (i ? ", " : "") + items[i];
-    return out + "]";
-}
-
 // The slot's image against one of its bitmaps, leaving out what `cover` (a
 // window lying over the launcher, such as a dialog) hides.
 PixelDiff WaitForSlotImageBeside(const Launcher& launcher, int slot, int bitmapId, HWND cover,
@@ -360,18 +352,36 @@ TEST_F(ButtonBarOnScreen, GatedSlotsFollowTheInstallStateAtTheNextMessageWithout
 
 TEST_F(ButtonBarOnScreen, PaintDrawsBaseImagesAndKeepsTheHighlightFlag)
 {
+    struct PaintCase {
+        const char* how;
+        BOOL erase;  // with the background to be erased first, or without
+    };
+    const PaintCase cases[] = {{"InvalidateRect with erase", TRUE},
+                               {"InvalidateRect without erase", FALSE}};
     StartParked();
-    Rest();
-    ExpectEnterHighlights(kSlotPlay, SlotCenter(kSlotPlay));
-    size_t mark = SoundCount();
-    ASSERT_TRUE(InvalidateRect(launcher.window, nullptr, TRUE));
-    ExpectShows(kSlotPlay, kSlots[kSlotPlay].normal, "repainted with the pointer still on it");
-    MoveTo(launcher, Offset(SlotCenter(kSlotPlay), -35, 9));
-    EXPECT_EQ(std::vector<std::string>{}, SoundsBeforeFence(mark))
-        << "after the paint Play is still marked highlighted: moving inside plays nothing";
-    ExpectShows(kSlotPlay, kSlots[kSlotPlay].normal, "the fence took the pointer away");
-    Rest();
-    ExpectEnterHighlights(kSlotPlay, SlotCenter(kSlotPlay));
+    for (const PaintCase& c : cases) {
+        SCOPED_TRACE(c.how);
+        Rest();
+        ExpectEnterHighlights(kSlotPlay, SlotCenter(kSlotPlay));
+        size_t mark = SoundCount();
+        ASSERT_TRUE(InvalidateRect(launcher.window, nullptr, c.erase));
+        std::vector<RECT> buttons;
+        for (int slot = 0; slot < 8; ++slot) {
+            ExpectShows(slot, BaseImage(slot), "repainted; Play with the pointer still on it");
+            buttons.push_back(ButtonImageRect(slot));
+        }
+        PixelDiff background = WaitForImage(
+            launcher.window, POINT{0, 0},
+            game.Path("Launcher\\Resource\\BackGround\\MainBK.bmp"), 3000, buttons);
+        EXPECT_TRUE(background.Same()) << "the background around the buttons after the paint: "
+                                       << background.Describe();
+        MoveTo(launcher, Offset(SlotCenter(kSlotPlay), -35, 9));
+        EXPECT_EQ(std::vector<std::string>{}, SoundsBeforeFence(mark))
+            << "after the paint Play is still marked highlighted: moving inside plays nothing";
+        ExpectShows(kSlotPlay, kSlots[kSlotPlay].normal, "the fence took the pointer away");
+        Rest();
+        ExpectEnterHighlights(kSlotPlay, SlotCenter(kSlotPlay));
+    }
 }
 
 }  // namespace
