@@ -921,23 +921,28 @@ RECT ButtonImageRect(int slot)
 
 // ================================================================ input
 
-// Runs a Unix program (Wine starts ELF files too) and waits for it.
-static bool RunUnixProgram(const std::string& commandLine, DWORD timeoutMs)
+// Starts a Unix program (Wine starts ELF files too). Wine gives back no
+// process handle for it (the handle is null and the thread handle is left
+// over from elsewhere: closing it would close some other handle of this
+// process), so nothing is waited for or closed; callers poll for the effect.
+static bool StartUnixProgram(const std::string& commandLine)
 {
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof(startup));
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info;
+    ZeroMemory(&info, sizeof(info));
     std::string line = commandLine;
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &info))
         return false;
-    bool ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    if (!ended)
-        TerminateProcess(info.hProcess, 1);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return ended;
+    if (info.hProcess) {
+        // A Wine that does hand out handles: both are ours.
+        WaitForSingleObject(info.hProcess, 3000);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    return true;
 }
 
 static bool CursorAt(POINT screen)
@@ -957,9 +962,13 @@ void MoveToScreen(POINT screen)
     static const bool haveXdotool = FileExists(UnixToWinePath(kXdotool));
     if (CursorAt(screen))
         return;
-    if (!haveXdotool ||
-        !RunUnixProgram(Format("%s mousemove --sync %ld %ld", kXdotool, screen.x, screen.y), 3000))
-        SetCursorPos(screen.x, screen.y);
+    // Wine reads the X pointer once its own position has been still for
+    // 100 ms, so the position read back here shows when the move is done.
+    if (haveXdotool &&
+        StartUnixProgram(Format("%s mousemove %ld %ld", kXdotool, screen.x, screen.y)) &&
+        PollUntil([&] { return CursorAt(screen); }, 3000))
+        return;
+    SetCursorPos(screen.x, screen.y);
     PollUntil([&] { return CursorAt(screen); }, 1000);
 }
 
