@@ -101,11 +101,14 @@ static void OnCreate() {
 
 // Every paint re-centres the window on the current screen, raises and activates it,
 // and draws the background and the eight buttons in their base images. The default
-// processing that follows validates the update region.
+// processing that follows validates the update region. A pending background erase is
+// done before drawing: left to the default processing it would come after the drawing
+// and cover it with the class's black brush.
 static void OnPaint(HWND window) {
     ComputeWindowGeometry();
     SetWindowPos(window, HWND_TOP, WindowGeometry.x, WindowGeometry.y, WindowGeometry.width,
                  WindowGeometry.height, SWP_SHOWWINDOW);
+    RedrawWindow(window, NULL, NULL, RDW_ERASENOW);
     PaintBackground(window);
     for (int slot = 0; slot < kButtonSlotCount; ++slot) DrawBaseImage(window, slot);
 }
