@@ -587,29 +587,3 @@ TEST_F(KoreanHelp, CommunityWithoutBrowserWarnsInKorean)
 }
 
 }  // namespace
-static void Probe(const char* when) {
-        HKEY k;
-        LONG r = RegCreateKeyExA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", 0, nullptr, 0,
-                                 KEY_SET_VALUE, nullptr, &k, nullptr);
-        if (r == 0) RegCloseKey(k);
-        printf("%s: create %ld\n", when, r);
-}
-TEST_F(Help, ZzDebugHttp)
-{
-    Probe("start");
-    NotepadAwayGuard away;
-    ASSERT_TRUE(Start());
-    Probe("started");
-    HWND dialog = Open(kSlotHelp, kHelpCaption);
-    Probe("open");
-    ASSERT_TRUE(ClickControl(dialog, kReadme)) << LastError();
-    HWND box = WaitForDialog(launcher, 5000, "Warning Message");
-    Probe("box");
-    DialogInfo d = DescribeDialog(box);
-    Probe("described");
-    ASSERT_TRUE(AnswerDialog(box, IDOK));
-    ASSERT_TRUE(WaitForWindowGone(dialog, 5000));
-    Probe("gone");
-    ExpectQuietAndRunning("the warning");
-    Probe("fenced");
-}
