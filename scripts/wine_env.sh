@@ -161,7 +161,8 @@ vorn_make_prefix() {
         export WINEPREFIX=$prefix
         unset DISPLAY
         if [ "$lang" = ko ]; then
-            export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8 LOCPATH=$VORN_LOCPATH
+            export LOCPATH=$VORN_LOCPATH
+            export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
         fi
         wineboot -i </dev/null >"$prefix.log" 2>&1 &&
             wine regedit /S "$(vorn_wine_path "$reg")" </dev/null >>"$prefix.log" 2>&1 &&
@@ -261,4 +262,28 @@ vorn_cleanup() {
     done
     VORN_STARTED_PREFIXES=()
     VORN_STARTED_XVFB=()
+}
+
+# A game folder to try the launcher in: the repository's demo files, the
+# launcher, DSETUP.dll and the stand-ins where the game keeps its programs.
+vorn_assemble_game() {
+    local build=$1 dest=$2 s=$1/standins
+    rm -rf "$dest"
+    mkdir -p "$dest/Launcher/SocketUpdate" "$dest/records" &&
+        cp -a "$VORN_ROOT/demo/." "$dest/" &&
+        cp "$build/VornLauncher.exe" "$s/DSETUP.dll" "$s/VornD3D.exe" "$s/VornGL.exe" \
+            "$s/VornSavage.exe" "$dest/" &&
+        cp "$s/GetList.exe" "$dest/Launcher/" &&
+        cp "$s/ws2setup.exe" "$dest/Launcher/SocketUpdate/"
+}
+
+# Unix process ids of the Windows programs of a prefix whose command line
+# holds the given text.
+vorn_wine_pids() {
+    local prefix=$1 text=$2 pid
+    for pid in $(pgrep -f -- "$text"); do
+        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+            echo "$pid"
+        fi
+    done
 }
