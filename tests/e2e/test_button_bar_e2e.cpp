@@ -354,17 +354,26 @@ TEST_F(ButtonBarOnScreen, PaintDrawsBaseImagesAndKeepsTheHighlightFlag)
 {
     struct PaintCase {
         const char* how;
-        BOOL erase;  // with the background to be erased first, or without
+        bool (*paint)(HWND);
     };
-    const PaintCase cases[] = {{"InvalidateRect with erase", TRUE},
-                               {"InvalidateRect without erase", FALSE}};
+    const PaintCase cases[] = {
+        {"InvalidateRect with erase",
+         [](HWND w) { return InvalidateRect(w, nullptr, TRUE) != 0; }},
+        {"InvalidateRect without erase",
+         [](HWND w) { return InvalidateRect(w, nullptr, FALSE) != 0; }},
+        {"RedrawWindow, erased and painted at once",
+         [](HWND w) {
+             return RedrawWindow(w, nullptr, nullptr,
+                                 RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW) != 0;
+         }},
+    };
     StartParked();
     for (const PaintCase& c : cases) {
         SCOPED_TRACE(c.how);
         Rest();
         ExpectEnterHighlights(kSlotPlay, SlotCenter(kSlotPlay));
         size_t mark = SoundCount();
-        ASSERT_TRUE(InvalidateRect(launcher.window, nullptr, c.erase));
+        ASSERT_TRUE(c.paint(launcher.window));
         std::vector<RECT> buttons;
         for (int slot = 0; slot < 8; ++slot) {
             ExpectShows(slot, BaseImage(slot), "repainted; Play with the pointer still on it");
