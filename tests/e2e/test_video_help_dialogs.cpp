@@ -390,8 +390,8 @@ TEST_F(VideoSetup, QuitAndTheCloseBoxCloseWithoutWriting)
 
 class Help : public DialogTest {
 protected:
-    // Presses `button`; the dialog stays while the request runs and closes by
-    // itself about half a second later. Returns the milliseconds from the press.
+    // The dialog stays while its request runs and closes by itself about half
+    // a second after `since` (the press, or the answer to the failure box).
     void ExpectClosesAfterPause(HWND dialog, DWORD since, const char* what)
     {
         ASSERT_TRUE(WaitForWindowGone(dialog, 5000)) << what << ": " << LastError();
