@@ -171,7 +171,20 @@ protected:
     // Presses Server and waits for the dialog.
     HWND Open()
     {
-        ClickSlot(launcher, kSlotServer);
+        // Waits for the hover sound of the Server button before pressing, so
+        // that the press lands after the launcher has seen the cursor arrive.
+        POINT now = {-1, -1};
+        GetCursorPos(&now);
+        RECT slot = kSlots[kSlotServer].rect;
+        MapWindowPoints(launcher.window, HWND_DESKTOP, (POINT*)&slot, 2);
+        size_t sounds = SoundsPlayed(launcher).size();
+        MoveToSlot(launcher, kSlotServer);
+        if (!PtInRect(&slot, now)) {
+            EXPECT_TRUE(WaitForSounds(launcher, sounds + 1, 5000))
+                << "the Server button should sound on hover: " << LastError();
+        }
+        LeftDown();
+        LeftUp();
         HWND dialog = WaitForDialog(launcher, 8000, kDialogCaption);
         EXPECT_NE(nullptr, dialog) << "the server dialog should open: " << LastError();
         return dialog;
