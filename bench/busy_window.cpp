@@ -1,0 +1,38 @@
+// Reference for bench/idle_cpu.sh: a window whose message loop never waits
+// (PeekMessage, then straight on), i.e. a program that keeps a processor busy.
+#include <windows.h>
+
+static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    wc.lpszClassName = "Vorn Bench Busy";
+    if (!RegisterClassA(&wc))
+        return 1;
+    HWND window = CreateWindowA("Vorn Bench Busy", "Vorn Bench Busy", WS_POPUPWINDOW, 0, 0, 320,
+                                240, NULL, NULL, instance, NULL);
+    if (!window)
+        return 1;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    MSG msg;
+    for (;;) {
+        if (PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT)
+                return (int)msg.wParam;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}

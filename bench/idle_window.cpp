@@ -1,0 +1,35 @@
+// Reference for bench/idle_cpu.sh: a window whose message loop waits in
+// GetMessage, i.e. what an idle program that uses no processor looks like.
+#include <windows.h>
+
+static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    wc.lpszClassName = "Vorn Bench Idle";
+    if (!RegisterClassA(&wc))
+        return 1;
+    HWND window = CreateWindowA("Vorn Bench Idle", "Vorn Bench Idle", WS_POPUPWINDOW, 0, 0, 320,
+                                240, NULL, NULL, instance, NULL);
+    if (!window)
+        return 1;
+    ShowWindow(window, show);
+    UpdateWindow(window);
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}
