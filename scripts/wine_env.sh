@@ -105,10 +105,11 @@ vorn_korean_locale() {
 
 vorn_build() {
     local build=$1
+    mkdir -p "$build" || return 1
     cmake -S "$VORN_ROOT" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$VORN_ROOT/cmake/mingw-i686.cmake" \
-        -DCMAKE_BUILD_TYPE=Release >"$build.configure.log" 2>&1 || {
-        tail -30 "$build.configure.log" >&2
-        vorn_log "configuring failed (log: $build.configure.log)"
+        -DCMAKE_BUILD_TYPE=Release >"$build/configure.log" 2>&1 || {
+        tail -30 "$build/configure.log" >&2
+        vorn_log "configuring failed (log: $build/configure.log)"
         return 1
     }
     cmake --build "$build" -j"$(nproc)" "${@:2}" || {
