@@ -21,6 +21,14 @@ const DWORD kExitTimeout = 8000;
 // cursor off the launcher while it comes up.
 void ParkCursor() { MoveToScreen(POINT{0, 0}); }
 
+// Presses a button once the launcher has drawn it: pressed before its first
+// paint, a button could miss the press.
+void PressWhenShown(const Launcher& launcher, int slot)
+{
+    WaitForSlotImage(launcher, slot, kSlots[slot].normal);
+    ClickSlot(launcher, slot);
+}
+
 // Draws a system icon over `background` the way a static control shows it.
 Pixels RenderIcon(LPCSTR which, int w, int h, unsigned background)
 {
@@ -145,7 +153,7 @@ protected:
         ParkCursor();
         if (!Start())
             return nullptr;
-        ClickSlot(launcher, kSlotDirectX);
+        PressWhenShown(launcher, kSlotDirectX);
         return WaitForDialog(launcher, 5000);
     }
 };
@@ -237,7 +245,7 @@ TEST_P(DirectXWithoutVersion7, OpensThePageAndClosesWithoutAsking)
     options.dsetupVersion = c.dsetupVersion;
     ParkCursor();
     ASSERT_TRUE(Start(options)) << c.name << ": " << LastError();
-    ClickSlot(launcher, kSlotDirectX);
+    PressWhenShown(launcher, kSlotDirectX);
 
     DWORD code = 1;
     bool ended = WaitForExit(launcher, kExitTimeout, &code);
@@ -277,7 +285,7 @@ TEST_F(DirectXCommand, ClosesEvenWhenTheBrowserCannotStart)
     options.dsetupVersion = "0x00040006";
     ParkCursor();
     ASSERT_TRUE(Start(options)) << LastError();
-    ClickSlot(launcher, kSlotDirectX);
+    PressWhenShown(launcher, kSlotDirectX);
     DWORD code = 1;
     bool ended = WaitForExit(launcher, kExitTimeout, &code);
     std::vector<HWND> boxes = FindDialogs(launcher.pid);
@@ -295,7 +303,7 @@ TEST_F(ExitCommand, ClosesAtOnceWithoutAsking)
     ASSERT_TRUE(SetHttpOpenCommand(BrowserStandinCommand())) << LastError();
     ParkCursor();
     ASSERT_TRUE(Start()) << LastError();
-    ClickSlot(launcher, kSlotExit);
+    PressWhenShown(launcher, kSlotExit);
     DWORD code = 1;
     bool ended = WaitForExit(launcher, kExitTimeout, &code);
     std::vector<HWND> boxes = FindDialogs(launcher.pid);
