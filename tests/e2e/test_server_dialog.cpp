@@ -168,8 +168,8 @@ protected:
         return Start(options);
     }
 
-    // Presses Server and waits for the dialog.
-    HWND Open()
+    // Presses the Server button.
+    void PressServer()
     {
         // Waits for the hover sound of the Server button before pressing, so
         // that the press lands after the launcher has seen the cursor arrive.
@@ -185,8 +185,20 @@ protected:
         }
         LeftDown();
         LeftUp();
+    }
+
+    // Presses Server and waits for the dialog.
+    HWND Open()
+    {
+        PressServer();
         HWND dialog = WaitForDialog(launcher, 8000, kDialogCaption);
-        EXPECT_NE(nullptr, dialog) << "the server dialog should open: " << LastError();
+        if (!dialog) {
+            std::string sounds;
+            for (const std::string& sound : SoundsPlayed(launcher))
+                sounds += sound + " ";
+            ADD_FAILURE() << "the server dialog should open: " << LastError()
+                          << "; sounds so far: " << sounds;
+        }
         return dialog;
     }
 
@@ -292,6 +304,7 @@ struct LeaveCase {
     const char* how;
     void (*leave)(HWND dialog);
 };
+void PrintTo(const LeaveCase& c, std::ostream* os) { *os << c.how; }
 
 class ServerDialogLeave : public ServerDialog, public ::testing::WithParamInterface<LeaveCase> {};
 
@@ -345,6 +358,7 @@ struct UnreadableCase {
     const char* what;
     bool directory;  // a folder named ServerList.dat instead of no file at all
 };
+void PrintTo(const UnreadableCase& c, std::ostream* os) { *os << c.what; }
 
 class ServerDialogUnreadable : public ServerDialog,
                                public ::testing::WithParamInterface<UnreadableCase> {};
@@ -359,7 +373,7 @@ TEST_P(ServerDialogUnreadable, AlertOwnedByTheDialogThenAnEmptyList)
     }
     ASSERT_TRUE(Start());
 
-    ClickSlot(launcher, kSlotServer);
+    PressServer();
     HWND box = WaitForDialog(launcher, 8000, "Alert");
     ASSERT_NE(nullptr, box) << "the alert should come while the dialog opens: " << LastError();
     DialogInfo b = DescribeDialog(box);
@@ -413,7 +427,7 @@ TEST_F(ServerDialog, EmptyFileAndCountZeroGiveAnEmptyListWithoutAlert)
 TEST_F(ServerDialog, ListUpdateRunsTheGameFoldersUpdaterWaitsAndTheNextOpeningShowsItsList)
 {
     LaunchOptions options;
-    options.env.push_back({"VORN_GETLIST_WAIT_MS", "2000"});
+    options.env.push_back({"VORN_GETLIST_WAIT_MS", "3000"});
     ASSERT_TRUE(StartWithList(kServerList, options));
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
@@ -512,4 +526,57 @@ TEST_F(ServerDialog, ListUpdateWithoutAnUpdaterOnlyClosesTheDialog)
     ASSERT_TRUE(AnswerDialog(dialog, kCancel));
     ASSERT_TRUE(WaitForWindowGone(dialog));
     ExpectNothingStored();
+}
+
+// ---------------------------------------------------------------- on a Korean system
+
+class KoreanServerDialog : public ServerDialog {};
+
+TEST_F(KoreanServerDialog, ShowsTheKoreanPromptAndRowsAndTheKoreanAlert)
+{
+    // "Korean Server" in code page 949, as the file holds it.
+    ASSERT_TRUE(StartWithList("1\r\n"
+                              "#DNS \xc7\xd1\xb1\xb9 \xbc\xad\xb9\xf6\r\n"
+                              "#TCPIP kr.example\r\n"
+                              "#TCPPORT 7201\r\n"
+                              "#LADDERIP ladder.kr.example\r\n"
+                              "#LADDERPORT 7301\r\n"));
+    HWND dialog = Open();
+    ASSERT_NE(nullptr, dialog);
+    DialogInfo d = DescribeDialog(dialog);
+    EXPECT_EQ(kDialogCaption, d.caption);
+    ASSERT_NE(nullptr, d.Control(kPrompt));
+    EXPECT_EQ("\xec\x95\x84\xeb\x9e\x98 \xeb\xa6\xac\xec\x8a\xa4\xed\x8a\xb8\xec\x97\x90\xec\x84\x9c "
+              "\xec\x84\x9c\xeb\xb2\x84\xec\x9d\x84 \xec\x84\xa0\xed\x83\x9d\xed\x95\x98\xec\x97\xac "
+              "\xec\xa3\xbc\xec\x8b\xad\xec\x8b\x9c\xec\x98\xa4",
+              d.Control(kPrompt)->textUtf8)
+        << "the Korean prompt (UTF-8 here)";
+    EXPECT_EQ(std::vector<std::string>{"\xed\x95\x9c\xea\xb5\xad \xec\x84\x9c\xeb\xb2\x84"},
+              ListBoxRows(dialog, kList, true))
+        << "the Korean name from the file";
+    ASSERT_TRUE(ClickListRow(dialog, kList, 0)) << LastError();
+    ASSERT_TRUE(PollUntil([&] { return IsWindowEnabled(GetDlgItem(dialog, kOk)) != 0; }, 5000));
+    ASSERT_TRUE(ClickControl(dialog, kOk));
+    ASSERT_TRUE(WaitForWindowGone(dialog));
+    ExpectServerStored(Server{"kr.example", 7201, "ladder.kr.example", 7301});
+
+    // Without a list: the alert in Korean, still titled "Alert".
+    ASSERT_TRUE(DeleteFileA(game.Path("Launcher\\ServerList.dat").c_str()));
+    PressServer();
+    HWND box = WaitForDialog(launcher, 8000, "Alert");
+    ASSERT_NE(nullptr, box) << LastError();
+    DialogInfo b = DescribeDialog(box);
+    EXPECT_EQ("ServerList.dat\xeb\xa5\xbc \xec\x9d\xbd\xec\x96\xb4 \xeb\x93\xa4\xec\x9d\xb4\xec\xa7\x80 "
+              "\xeb\xaa\xbb\xed\x96\x88\xec\x8a\xb5\xeb\x8b\x88\xeb\x8b\xa4. Server List\xeb\xa5\xbc "
+              "Update\xed\x95\x98\xec\x97\xac \xec\xa3\xbc\xec\x8b\xad\xec\x8b\x9c\xec\x98\xa4",
+              b.textUtf8);
+    EXPECT_EQ(std::vector<int>{IDOK}, b.buttons);
+    EXPECT_FALSE(b.hasIcon);
+    ASSERT_TRUE(AnswerDialog(box, IDOK));
+    dialog = WaitForDialog(launcher, 5000, kDialogCaption);
+    ASSERT_NE(nullptr, dialog) << LastError();
+    EXPECT_EQ(b.owner, dialog) << "owned by the server dialog";
+    EXPECT_EQ(0, ListBoxCount(dialog, kList));
+    ASSERT_TRUE(AnswerDialog(dialog, kCancel));
+    ASSERT_TRUE(WaitForWindowGone(dialog));
 }
