@@ -149,6 +149,19 @@ void PressKey(WORD key)
     SendInput(2, inputs, sizeof(INPUT));
 }
 
+// A real click on the close box of the dialog's caption.
+void ClickCloseBox(HWND dialog)
+{
+    // The close box is the last caption button, inside the dialog frame.
+    RECT w;
+    GetWindowRect(dialog, &w);
+    const int frameX = GetSystemMetrics(SM_CXDLGFRAME), frameY = GetSystemMetrics(SM_CYDLGFRAME);
+    const int width = GetSystemMetrics(SM_CXSIZE), height = GetSystemMetrics(SM_CYSIZE);
+    MoveToScreen(POINT{w.right - frameX - width / 2, w.top + frameY + height / 2});
+    LeftDown();
+    LeftUp();
+}
+
 // Whether the launcher's thread answers a message within `ms`.
 bool Responds(HWND window, UINT ms)
 {
@@ -342,7 +355,7 @@ INSTANTIATE_TEST_SUITE_P(
             SetForegroundWindow(d);
             PressKey(VK_ESCAPE);
         }},
-        LeaveCase{"close box", [](HWND d) { PostMessageA(d, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        LeaveCase{"close box", [](HWND d) { ClickCloseBox(d); }},
         LeaveCase{"WM_CLOSE", [](HWND d) { PostMessageA(d, WM_CLOSE, 0, 0); }}),
     [](const ::testing::TestParamInfo<LeaveCase>& info) {
         std::string name;
