@@ -234,10 +234,14 @@ protected:
         EXPECT_EQ(rows, got) << "rows in file order; got " << Joined(got);
     }
 
-    // After "List Update": the dialog has gone and no other dialog is up.
-    void ExpectClosedByListUpdate(HWND dialog)
+    // After "List Update": the dialog has gone and, once the updater's wait is
+    // over, the launcher window takes input again (it stays disabled, and drops
+    // the mouse, until the dialog call has returned).
+    void WaitUntilListUpdateDone(HWND dialog)
     {
         ASSERT_TRUE(WaitForWindowGone(dialog, 8000)) << "List Update should close the dialog";
+        ASSERT_TRUE(PollUntil([&] { return IsWindowEnabled(launcher.window) != 0; }, 10000))
+            << "the launcher window should be enabled again after the update";
     }
 };
 
@@ -459,8 +463,9 @@ TEST_F(ServerDialog, ListUpdateRunsTheGameFoldersUpdaterWaitsAndTheNextOpeningSh
     EXPECT_EQ(folder, Lower(records[0]["current_dir"])) << "the updater's current directory";
     EXPECT_EQ("", records[0]["arguments"]) << "an empty command line";
 
-    EXPECT_TRUE(PollUntil([&] { return Responds(launcher.window, 200); }, 10000))
-        << "the launcher should handle messages again once the updater has ended";
+    EXPECT_TRUE(PollUntil([&] {
+        return IsWindowEnabled(launcher.window) && Responds(launcher.window, 200);
+    }, 10000)) << "the launcher should handle messages again once the updater has ended";
     EXPECT_TRUE(FindDialogs(launcher.pid).empty()) << "the dialog does not come back by itself";
 
     dialog = Open();
@@ -493,7 +498,9 @@ TEST_P(ServerDialogInstallFolder, ListUpdateRunsTheUpdaterOfTheInstallFolder)
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(ClickControl(dialog, kListUpdate)) << LastError();
-    ExpectClosedByListUpdate(dialog);
+    WaitUntilListUpdateDone(dialog);
+    if (HasFatalFailure())
+        return;
     std::vector<Record> records;
     ASSERT_TRUE(WaitForRecords(game, "GetList", 1, 8000, &records)) << "GetList.exe should run";
     EXPECT_EQ(Lower(other + "\\Launcher\\GetList.exe"), Lower(records[0]["module"]));
@@ -523,7 +530,9 @@ TEST_F(ServerDialog, ListUpdateWithoutAnUpdaterOnlyClosesTheDialog)
     HWND dialog = Open();
     ASSERT_NE(nullptr, dialog);
     ASSERT_TRUE(ClickControl(dialog, kListUpdate)) << LastError();
-    ExpectClosedByListUpdate(dialog);
+    WaitUntilListUpdateDone(dialog);
+    if (HasFatalFailure())
+        return;
 
     // The launcher takes input again and nothing else came up.
     ASSERT_TRUE(Fence(launcher)) << LastError();
