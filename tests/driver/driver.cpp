@@ -1000,8 +1000,44 @@ static void SendMouse(DWORD flags)
     SendInput(1, &input, sizeof(input));
 }
 
-void LeftDown() { SendMouse(MOUSEEVENTF_LEFTDOWN); }
-void LeftUp() { SendMouse(MOUSEEVENTF_LEFTUP); }
+static bool LeftButtonDown() { return (GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0; }
+
+// The button goes through the X server like the moves, so that it reaches the
+// program after every move before it and at the pointer's X position (a
+// button sent to Wine directly lands where Wine last saw the pointer, which
+// may be a move behind). The button state turns once the program under the
+// pointer has taken the press or release.
+static void LeftButton(bool down)
+{
+    static const char kXdotool[] = "/usr/bin/xdotool";
+    static const bool haveXdotool = FileExists(UnixToWinePath(kXdotool));
+    // A release nobody took (the window under the pointer went away on the
+    // press) leaves Wine's button state down: put it right first.
+    if (down && LeftButtonDown()) {
+        SendMouse(MOUSEEVENTF_LEFTUP);
+        PollUntil([] { return !LeftButtonDown(); }, 1000);
+    }
+    POINT at;
+    GetCursorPos(&at);
+    HWND under = WindowFromPoint(at);
+    bool windowThere = under && under != GetDesktopWindow();
+    // The X server ignores a press of a button it holds down already, so a
+    // press starts with a release there (ignored in turn when it is up); the
+    // release always goes to X, whoever takes it.
+    bool sent = haveXdotool &&
+                StartUnixProgram(down ? Format("%s mouseup 1 mousedown 1", kXdotool)
+                                      : Format("%s mouseup 1", kXdotool));
+    if (sent && windowThere) {
+        PollUntil([&] { return LeftButtonDown() == down || !IsWindow(under); }, 3000);
+        if (LeftButtonDown() == down)
+            return;
+    }
+    if (LeftButtonDown() != down)
+        SendMouse(down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+}
+
+void LeftDown() { LeftButton(true); }
+void LeftUp() { LeftButton(false); }
 
 void Click(const Launcher& launcher, POINT client)
 {
