@@ -1,6 +1,5 @@
 #include "config/environment_probes.h"
 
-#include <shellapi.h>
 #include <string.h>
 
 #include "app/main_window.h"
@@ -27,6 +26,8 @@ enum {
 typedef int(WINAPI* DirectXVersionQuery)(DWORD* version, DWORD* revision);
 typedef BOOL(WINAPI* VersionQuery)(OSVERSIONINFOA* record);
 typedef void (*AnyFunction)(void);
+typedef HINSTANCE(WINAPI* ShellOpenCall)(HWND owner, LPCSTR verb, LPCSTR file,
+                                         LPCSTR parameters, LPCSTR folder, INT show);
 
 int isKoreanSystem() { return IsKoreanLanguageId(GetSystemDefaultLangID()); }
 
@@ -90,10 +91,27 @@ int ShellStartSucceeded(HINSTANCE shellResult) {
     return reinterpret_cast<INT_PTR>(shellResult) > kShellStartThreshold ? 1 : 0;
 }
 
+// The shell library is loaded the first time something is opened, not with the
+// program: it brings the component libraries along, which an idle launcher does not
+// need. Once loaded it stays for the rest of the run (what it started may still use
+// it). Without it nothing can be opened: the result is 0, a failure.
+HINSTANCE ShellOpen(HWND owner, const char* file, const char* parameters, int show) {
+    static ShellOpenCall shellOpen = NULL;
+    if (!shellOpen) {
+        HMODULE shell = LoadLibraryA("shell32.dll");
+        FARPROC proc = shell ? GetProcAddress(shell, "ShellExecuteA") : NULL;
+        if (!proc) {
+            if (shell) FreeLibrary(shell);
+            return NULL;
+        }
+        shellOpen = reinterpret_cast<ShellOpenCall>(reinterpret_cast<AnyFunction>(proc));
+    }
+    return shellOpen(owner, "open", file, parameters, NULL, show);
+}
+
 static int OpenInBrowser(HWND owner, const char* address) {
     RefreshBrowserPath();
-    HINSTANCE result = ShellExecuteA(owner, "open", BrowserPath, address, NULL, SW_SHOWMAXIMIZED);
-    return ShellStartSucceeded(result);
+    return ShellStartSucceeded(ShellOpen(owner, BrowserPath, address, SW_SHOWMAXIMIZED));
 }
 
 int OpenCommunitySite(HWND owner) { return OpenInBrowser(owner, CommunitySiteAddress); }
@@ -110,6 +128,5 @@ int RunFile(const char* relativePath) {
     char fullPath[MAX_PATH];
     DWORD length = GetFullPathNameA(relativePath, sizeof fullPath, fullPath, NULL);
     if (length == 0 || length >= sizeof fullPath) return 0;
-    HINSTANCE result = ShellExecuteA(LauncherWindow, "open", fullPath, NULL, NULL, SW_SHOW);
-    return ShellStartSucceeded(result);
+    return ShellStartSucceeded(ShellOpen(LauncherWindow, fullPath, NULL, SW_SHOW));
 }

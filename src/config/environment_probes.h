@@ -21,6 +21,10 @@ int OpenGLSetupPage(HWND owner);
 int OpenDirectXPage(HWND owner);
 int RunFile(const char* relativePath);
 
+// Asks the shell to "open" file with parameters (NULL for none) in the current
+// directory; the shell's result, or 0 when the shell is not available.
+HINSTANCE ShellOpen(HWND owner, const char* file, const char* parameters, int show);
+
 // ShellExecute's result counts as a start only above 32.
 int ShellStartSucceeded(HINSTANCE shellResult);
 

@@ -2,7 +2,6 @@
 // screen while the request runs and closes by itself half a second after it.
 #include "dialogs/help_dialog.h"
 
-#include <shellapi.h>
 #include <string.h>
 
 #include "app/main_window.h"
@@ -60,8 +59,7 @@ int OpenReadme(HWND owner) {
     if (full == 0 || full >= MAX_PATH) return 0;
 
     // The path goes to notepad as it stands, without quotes.
-    HINSTANCE result = ShellExecuteA(owner, "open", notepad, readme, NULL, SW_SHOWMAXIMIZED);
-    return ShellStartSucceeded(result);
+    return ShellStartSucceeded(ShellOpen(owner, notepad, readme, SW_SHOWMAXIMIZED));
 }
 
 void HelpDialog(HWND owner, HINSTANCE module) {
