@@ -684,6 +684,7 @@ bool StartLauncherProcess(const GameFolder& game, const LaunchOptions& options, 
     out->stderrLog = options.traceSounds ? logPath : std::string();
     out->logOffset = logOffset;
     out->gameDir = game.path;
+    out->exePath = exe;
     return true;
 }
 
@@ -709,6 +710,14 @@ bool WaitForMainWindow(Launcher* launcher, DWORD timeoutMs)
     }, timeoutMs);
     if (found) {
         launcher->window = found;
+        HANDLE modules = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, launcher->pid);
+        if (modules != INVALID_HANDLE_VALUE) {
+            MODULEENTRY32 module;
+            module.dwSize = sizeof(module);
+            if (Module32First(modules, &module))
+                launcher->imageBase = (DWORD)(uintptr_t)module.modBaseAddr;
+            CloseHandle(modules);
+        }
         return true;
     }
     if (ended) {
@@ -1098,6 +1107,44 @@ static std::wstring ParseDebugString(const std::string& line, size_t at)
     return out;
 }
 
+// The zero-terminated text at a virtual address of an exe's image, read from
+// the exe file. `base` is where the image was loaded (0: its preferred base).
+static std::string TextInImage(const std::string& exePath, DWORD base, DWORD address)
+{
+    static std::map<std::string, std::vector<unsigned char>> files;
+    std::vector<unsigned char>& b = files[exePath];
+    if (b.empty())
+        b = ReadWholeFile(exePath);
+    auto u16 = [&](size_t at) { return at + 2 <= b.size() ? (DWORD)(b[at] | (b[at + 1] << 8)) : 0u; };
+    auto u32 = [&](size_t at) { return at + 4 <= b.size() ? (u16(at) | (u16(at + 2) << 16)) : 0u; };
+    if (b.size() < 0x40 || b[0] != 'M' || b[1] != 'Z')
+        return std::string();
+    size_t pe = u32(0x3C);
+    if (u32(pe) != 0x00004550)
+        return std::string();
+    DWORD sections = u16(pe + 6), optionalSize = u16(pe + 20);
+    if (base == 0)
+        base = u32(pe + 24 + 28);  // ImageBase of a PE32 optional header
+    if (address < base)
+        return std::string();
+    DWORD rva = address - base;
+    size_t table = pe + 24 + optionalSize;
+    for (DWORD i = 0; i < sections; ++i) {
+        size_t section = table + i * 40;
+        DWORD virtualSize = u32(section + 8), virtualAddress = u32(section + 12);
+        DWORD rawSize = u32(section + 16), rawPointer = u32(section + 20);
+        DWORD size = std::max(virtualSize, rawSize);
+        if (rva >= virtualAddress && rva < virtualAddress + size) {
+            size_t at = rawPointer + (rva - virtualAddress);
+            std::string text;
+            while (at < b.size() && at < (size_t)rawPointer + rawSize && b[at] != 0 && text.size() < 1024)
+                text += (char)b[at++];
+            return text;
+        }
+    }
+    return std::string();
+}
+
 std::vector<std::string> SoundsPlayed(const Launcher& launcher)
 {
     std::vector<std::string> sounds;
@@ -1108,18 +1155,54 @@ std::vector<std::string> SoundsPlayed(const Launcher& launcher)
         return sounds;
     std::string text(bytes.begin() + launcher.logOffset, bytes.end());
     // Lines of the launcher's own process only: "<pid>:<tid>:trace:winmm:...".
+    // Every call leaves a MULTIMEDIA_PlaySound line at once; its playing
+    // thread then names the sound, in the order of the calls.
     const std::string mine = Format("%04lx:", launcher.pid);
-    static const char kMarker[] = ":trace:winmm:proc_PlaySound SoundName=L\"";
+    static const char kCall[] = ":trace:winmm:MULTIMEDIA_PlaySound pszSound='";
+    static const char kName[] = ":trace:winmm:proc_PlaySound SoundName=L\"";
+    std::vector<DWORD> addresses;
+    std::vector<bool> named;
     size_t start = 0;
     for (;;) {
         size_t eol = text.find('\n', start);
         if (eol == std::string::npos)
             break;  // a line still being written
         std::string line = text.substr(start, eol - start);
-        size_t marker = line.find(kMarker);
-        if (marker != std::string::npos && line.compare(0, mine.size(), mine) == 0)
-            sounds.push_back(WideTo(CP_ACP, ParseDebugString(line, marker + sizeof(kMarker) - 1)));
         start = eol + 1;
+        if (line.compare(0, mine.size(), mine) != 0)
+            continue;
+        size_t marker = line.find(kCall);
+        if (marker != std::string::npos) {
+            DWORD address = strtoul(line.c_str() + marker + sizeof(kCall) - 1, nullptr, 16);
+            if (address != 0) {  // a null name only stops the sound playing
+                addresses.push_back(address);
+                named.push_back(false);
+                sounds.push_back(std::string());
+            }
+            continue;
+        }
+        marker = line.find(kName);
+        if (marker != std::string::npos) {
+            std::string name = WideTo(CP_ACP, ParseDebugString(line, marker + sizeof(kName) - 1));
+            size_t i = 0;
+            while (i < named.size() && named[i])
+                ++i;
+            if (i == named.size()) {  // its call line was not seen: keep the name anyway
+                addresses.push_back(0);
+                named.push_back(true);
+                sounds.push_back(name);
+            } else {
+                named[i] = true;
+                sounds[i] = name;
+            }
+        }
+    }
+    // Calls whose playing thread has not named them (yet, or ever).
+    for (size_t i = 0; i < sounds.size(); ++i) {
+        if (named[i])
+            continue;
+        std::string name = TextInImage(launcher.exePath, launcher.imageBase, addresses[i]);
+        sounds[i] = name.empty() ? Format("<sound at 0x%08lx>", addresses[i]) : name;
     }
     return sounds;
 }

@@ -34,7 +34,11 @@
 // through it) sends that to a file named in VORN_E2E_STDERR; every sound the
 // launcher starts leaves a line "<pid>:<tid>:trace:winmm:proc_PlaySound
 // SoundName=L"..."" there, which SoundsPlayed reads. Started without the
-// wrapper, a test sees no sounds (WaitForSounds says why).
+// wrapper, a test sees no sounds (WaitForSounds says why). A sound started
+// just before the launcher ends may not get that line (its playing thread
+// dies with the process); its call still leaves "MULTIMEDIA_PlaySound
+// pszSound='<address>'", and the driver reads the name at that address from
+// the launcher's exe file.
 // To prove that something did NOT happen after an action, call Fence: it
 // hovers Exit (or Help) and waits for the move sound; the launcher handles
 // input in order, so once that sound is there everything before it has been
@@ -166,6 +170,8 @@ struct Launcher {
     std::string stderrLog;       // the file its debug lines go to ("" = not observable)
     size_t logOffset = 0;        // size of that file when it was started
     std::string gameDir;         // the game folder it was started in
+    std::string exePath;         // the program started
+    DWORD imageBase = 0;         // where its exe was loaded (0 = not seen yet)
 };
 
 // Starts the program (not waiting for anything). VORN_RECORD_DIR is the

@@ -51,6 +51,33 @@ TEST_F(Driver, SeesTheClickSoundAfterTheHoverSound)
     EXPECT_EQ((std::vector<std::string>{kMoveSound, kClickSound}), SoundsPlayed(launcher));
 }
 
+// A sound whose playing thread never named it (the launcher ended first) is
+// named from the launcher's exe: the same log without the naming lines gives
+// the same sounds.
+TEST_F(Driver, NamesSoundsFromTheExeWhenThePlayingThreadSaidNothing)
+{
+    MoveToScreen(POINT{0, 0});
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(HoverSlot(launcher, kSlotExit)) << LastError();
+    ClickSlot(launcher, kSlotExit);
+    ASSERT_TRUE(WaitForExit(launcher, 5000)) << LastError();
+    std::vector<std::string> seen = SoundsPlayed(launcher);
+    ASSERT_EQ((std::vector<std::string>{kMoveSound, kClickSound}), seen);
+
+    std::vector<unsigned char> bytes = ReadWholeFile(launcher.stderrLog);
+    std::string log(bytes.begin() + launcher.logOffset, bytes.end()), calls;
+    for (size_t at = 0, eol; (eol = log.find('\n', at)) != std::string::npos; at = eol + 1) {
+        std::string line = log.substr(at, eol + 1 - at);
+        if (line.find("proc_PlaySound") == std::string::npos)
+            calls += line;
+    }
+    Launcher silent = launcher;
+    silent.stderrLog = game.recordDir + "\\calls-only.log";
+    silent.logOffset = 0;
+    ASSERT_TRUE(WriteWholeFile(silent.stderrLog, calls)) << LastError();
+    EXPECT_EQ(seen, SoundsPlayed(silent));
+}
+
 // A stand-in's message box: found by process, read, answered by id; the
 // stand-in's record names the page it was given.
 TEST_F(Driver, ReadsAndAnswersAMessageBoxAndReadsRecords)
