@@ -34,7 +34,8 @@ vorn_as_root() {
     fi
 }
 
-# Packages of the build and of the tests. The clang runtime (libFuzzer,
+# Packages of the build and of the tests, with what they recommend (Wine's own
+# fonts and libraries among them), as on the machines the suite is proven on. The clang runtime (libFuzzer,
 # sanitizers) follows the version of the clang that gets installed.
 VORN_PACKAGES="g++-mingw-w64-i686 wine wine32:i386 xvfb cmake make clang googletest \
 fonts-nanum locales imagemagick xdotool python3"
@@ -76,14 +77,14 @@ vorn_install_missing() {
         fi
         vorn_as_root apt-get update -q || return 1
         vorn_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
-            --no-install-recommends "${missing[@]}" || return 1
+            "${missing[@]}" || return 1
     fi
     # Now that clang is there, its runtime.
     rt=$(vorn_clang_rt_package)
     if [ -n "$rt" ] && vorn_package_missing "$rt"; then
         vorn_log "installing: $rt"
         vorn_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
-            --no-install-recommends "$rt" || return 1
+            "$rt" || return 1
     fi
     return 0
 }
