@@ -19,58 +19,15 @@
 #include <string>
 #include <vector>
 
+#include "unix_process.h"
+
 namespace {
 
+using unix_process::CpuTicks;
+using unix_process::ProcFolderOf;
+using unix_process::ReadProcFile;
+
 const long kTicksPerSecond = 100;
-
-std::string ReadProcFile(const std::string& path)
-{
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return text;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, got);
-    fclose(file);
-    return text;
-}
-
-// The /proc folder of the Unix process that runs `exe` (Wine shows the Windows
-// path as argv[0]); "" when there is none.
-std::string ProcFolderOf(const std::string& exe)
-{
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA("Z:\\proc\\*", &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return "";
-    std::string found;
-    do {
-        if (data.cFileName[0] < '1' || data.cFileName[0] > '9')
-            continue;
-        std::string base = std::string("Z:\\proc\\") + data.cFileName;
-        if (_stricmp(ReadProcFile(base + "\\cmdline").c_str(), exe.c_str()) == 0) {
-            found = base;
-            break;
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return found;
-}
-
-long long CpuTicks(const std::string& procFolder)
-{
-    std::string text = ReadProcFile(procFolder + "\\stat");
-    size_t close = text.rfind(')');
-    if (close == std::string::npos)
-        return -1;
-    unsigned long long utime = 0, stime = 0;
-    if (sscanf(text.c_str() + close + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu",
-               &utime, &stime) != 2)
-        return -1;
-    return (long long)(utime + stime);
-}
 
 long StatusKb(const std::string& procFolder, const char* field)
 {

@@ -43,7 +43,7 @@ flags="-O2 -static -static-libgcc -static-libstdc++ -Wall -Wextra"
 for ref in idle_window busy_window; do
     $cxx $flags -mwindows -o "$work/$ref.exe" "$root/bench/$ref.cpp" || exit 1
 done
-$cxx $flags -o "$work/bench_probe.exe" "$root/bench/bench_probe.cpp" -lgdi32 -luser32 || exit 1
+$cxx $flags -I "$root/tests/driver" -o "$work/bench_probe.exe" "$root/bench/bench_probe.cpp" -lgdi32 -luser32 || exit 1
 
 # ---------------------------------------------------------------- Wine and X
 if [ -z "${WINEPREFIX:-}" ]; then

@@ -62,8 +62,9 @@ vorn_install_missing() {
     if [ -n "$rt" ] && vorn_package_missing "$rt"; then
         missing+=("$rt")
     fi
-    if [ ${#missing[@]} -eq 0 ]; then
-        [ -n "$rt" ] && return 0
+    if [ ${#missing[@]} -eq 0 ] && [ -n "$rt" ]; then
+        vorn_enable_i386
+        return
     fi
     if ! command -v apt-get >/dev/null 2>&1; then
         vorn_log "missing packages (${missing[*]}) and no apt-get: install them by hand"
@@ -86,7 +87,104 @@ vorn_install_missing() {
         vorn_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q \
             "$rt" || return 1
     fi
+    vorn_enable_i386 || return 1
     return 0
+}
+
+# The 32-bit Wine loader is an i386 Linux program. Some machines run no 32-bit
+# x86 code at all (a 64-bit-only kernel or hypervisor: execve answers "Exec
+# format error"). There the i386 programs run under QEMU's user-mode emulator,
+# registered for i386 ELF files through binfmt_misc, and the wineserver runs
+# natively from the 64-bit Wine package. Wine needs an emulator that honours
+# MAP_FIXED_NOREPLACE, which QEMU 7 does not: on Debian the newer QEMU comes
+# from the release's backports.
+VORN_WINE_LOADER=/usr/lib/wine/wine
+VORN_QEMU_I386=/usr/bin/qemu-i386
+VORN_QEMU_MIN_VERSION=8.1
+
+VORN_I386_MAGIC=7f454c4601010100000000000000000002000300
+
+vorn_i386_runs() { "$VORN_WINE_LOADER" --version >/dev/null 2>&1; }
+
+# Runs without any emulator registered for it: the processor and kernel run it.
+vorn_i386_native() {
+    vorn_i386_runs && ! grep -qsx "magic $VORN_I386_MAGIC" /proc/sys/fs/binfmt_misc/*
+}
+
+vorn_qemu_version() {
+    "$VORN_QEMU_I386" --version 2>/dev/null | sed -n 's/.*version \([0-9][0-9.]*\).*/\1/p' | head -1
+}
+
+vorn_qemu_new_enough() {
+    local v
+    v=$(vorn_qemu_version)
+    [ -n "$v" ] && dpkg --compare-versions "$v" ge "$VORN_QEMU_MIN_VERSION"
+}
+
+# Adds the release's backports suite (Debian only) for a newer QEMU.
+vorn_add_backports() {
+    local id codename list
+    id=$(. /etc/os-release 2>/dev/null && echo "${ID:-}")
+    codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}")
+    [ "$id" = debian ] && [ -n "$codename" ] || return 1
+    list=/etc/apt/sources.list.d/vorn-$codename-backports.list
+    grep -rqs "^[^#]*$codename-backports" /etc/apt/sources.list /etc/apt/sources.list.d/ && return 0
+    vorn_log "adding $codename-backports for a QEMU that runs Wine"
+    echo "deb http://deb.debian.org/debian $codename-backports main" |
+        vorn_as_root tee "$list" >/dev/null &&
+        vorn_as_root apt-get update -q
+}
+
+vorn_install_qemu() {
+    local suite=()
+    if vorn_package_missing wine64; then
+        vorn_log "installing: wine64 (the wineserver runs natively)"
+        vorn_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q wine64 || return 1
+    fi
+    vorn_qemu_new_enough && return 0
+    if ! apt-cache policy qemu-user 2>/dev/null | sed -n 's/^ *Candidate: //p' |
+        awk -v min="$VORN_QEMU_MIN_VERSION" '{ sub(/^[0-9]+:/, ""); split($0, v, "[.+~-]");
+            split(min, m, "."); exit !(v[1] > m[1] || (v[1] == m[1] && v[2] >= m[2])) }'; then
+        vorn_add_backports || {
+            vorn_log "no QEMU $VORN_QEMU_MIN_VERSION or newer to be had here"
+            return 1
+        }
+        suite=(-t "$(. /etc/os-release && echo "$VERSION_CODENAME")-backports")
+    fi
+    vorn_log "installing: qemu-user ${suite[*]}"
+    vorn_as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${suite[@]}" \
+        qemu-user || return 1
+    vorn_qemu_new_enough
+}
+
+# Registers QEMU for i386 ELF programs (executables and shared objects). "F"
+# opens the emulator now, so a later upgrade needs a new registration.
+vorn_register_qemu_i386() {
+    local misc=/proc/sys/fs/binfmt_misc entry
+    entry=$misc/vorn-i386
+    if [ ! -e "$misc/register" ]; then
+        vorn_as_root mount -t binfmt_misc binfmt_misc "$misc" || return 1
+    fi
+    [ -e "$entry" ] && echo -1 | vorn_as_root tee "$entry" >/dev/null
+    printf '%s' ':vorn-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'"$VORN_QEMU_I386"':OCF' |
+        vorn_as_root tee "$misc/register" >/dev/null
+}
+
+# Native where the machine can; otherwise (or where an emulator is registered
+# already, which may be too old for Wine) through our registration, which as
+# the newest one is asked first.
+vorn_enable_i386() {
+    vorn_i386_native && return 0
+    vorn_log "this machine runs no 32-bit x86 programs: the 32-bit Wine runs under QEMU"
+    vorn_install_qemu || return 1
+    vorn_register_qemu_i386 || {
+        vorn_log "could not register QEMU for i386 programs (binfmt_misc)"
+        return 1
+    }
+    vorn_i386_runs || {
+        vorn_log "the 32-bit Wine loader still does not run"
+        return 1
+    }
 }
 
 vorn_korean_locale() {

@@ -5,6 +5,7 @@
 // messages, never crash or hang, leave every file it is not meant to write
 // byte for byte as it was, and still carry out one action afterwards.
 #include "driver.h"
+#include "unix_process.h"
 
 #include <tlhelp32.h>
 
@@ -195,52 +196,11 @@ std::vector<std::string> SnapshotChanges(const Snapshot& before, const Snapshot&
 
 // ---------------------------------------------------------------- the player's CPU time
 
-// A file of the Unix /proc tree: its size reads as 0, so read until the end.
-std::string ReadProcFile(const std::string& path)
-{
-    std::string text;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return text;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        text.append(buffer, got);
-    fclose(file);
-    return text;
-}
-
 // Clock ticks (user + system) the Unix process of a Windows program has used;
-// -1 when it cannot be found. Wine shows each program's Windows path as its
-// Unix command line; `exePath` is unique to a test's game folder.
+// -1 when it cannot be found. `exePath` is unique to a test's game folder.
 long long UnixCpuTicks(const std::string& exePath)
 {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA("Z:\\proc\\*", &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return -1;
-    long long ticks = -1;
-    do {
-        if (data.cFileName[0] < '1' || data.cFileName[0] > '9')
-            continue;
-        std::string base = std::string("Z:\\proc\\") + data.cFileName;
-        std::string first = ReadProcFile(base + "\\cmdline").c_str();  // argv[0]
-        if (_stricmp(first.c_str(), exePath.c_str()) != 0)
-            continue;
-        std::string text = ReadProcFile(base + "\\stat");
-        size_t close = text.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        // Fields after the name: state is field 3; utime and stime are 14 and 15.
-        unsigned long long utime = 0, stime = 0;
-        if (sscanf(text.c_str() + close + 1, " %*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu",
-                   &utime, &stime) == 2) {
-            ticks = (long long)(utime + stime);
-            break;
-        }
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    return ticks;
+    return unix_process::CpuTicks(unix_process::ProcFolderOf(exePath));
 }
 
 // ---------------------------------------------------------------- folder tweaks
@@ -770,12 +730,15 @@ TEST_F(FaultCrash, WaitsWithoutBurningTheProcessorUntilStartModeIsCleared)
     EXPECT_TRUE(FindDialogs(launcher.pid).empty());
 
     ASSERT_TRUE(WriteVornDword("Launcher", "StartMode", 0));
-    EXPECT_TRUE(PollUntil([&] { return !IsIconic(launcher.window); }, 4000))
-        << "not restored after StartMode was cleared";
-    WindowInfo w = DescribeWindow(launcher.window);
+    // Restoring and re-centring are two steps: wait for both.
     POINT screen = ScreenSize();
-    EXPECT_EQ(screen.x / 2 - 320, w.window.left);
-    EXPECT_EQ(screen.y / 2 - 240, w.window.top);
+    auto restoredAndCentred = [&] {
+        WindowInfo w = DescribeWindow(launcher.window);
+        return !IsIconic(launcher.window) && w.window.left == screen.x / 2 - 320 &&
+               w.window.top == screen.y / 2 - 240;
+    };
+    EXPECT_TRUE(PollUntil(restoredAndCentred, 4000))
+        << "not restored and centred after StartMode was cleared";
     EXPECT_TRUE(Fence(launcher)) << LastError();
     DWORD code = 1;
     ASSERT_TRUE(CloseLauncher(launcher, 5000, &code)) << LastError();
