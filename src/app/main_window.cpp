@@ -95,6 +95,10 @@ static void OnCreate() {
     if (LoadBitmapFile(kBackgroundPath)) {
         backgroundPalette = FileBitmapPalette();
         backgroundBitmap = CreateFileBitmap();
+        // Every paint draws the bitmap; the file image is not read again, so its
+        // memory goes back before the button images take theirs. The release at
+        // destruction then finds nothing left to free.
+        ReleaseBitmapFile();
     }
     SetUpButtonBar(ModuleInstance);
 }
