@@ -222,4 +222,21 @@ void DestroyButtonBar() {
     }
 }
 
-void PlayButtonSound(const char* path) { sndPlaySoundA(path, SND_ASYNC | SND_NODEFAULT); }
+// The multimedia library comes with the first sound, not with the program, so a
+// launcher that has played nothing yet does not carry it. Without it the launcher
+// stays silent: a sound's result is never acted on.
+void PlayButtonSound(const char* path) {
+    typedef BOOL(WINAPI * SoundCall)(LPCSTR sound, UINT flags);
+    typedef void (*AnyFunction)(void);
+    static SoundCall play = NULL;
+    if (!play) {
+        HMODULE multimedia = LoadLibraryA("winmm.dll");
+        FARPROC proc = multimedia ? GetProcAddress(multimedia, "sndPlaySoundA") : NULL;
+        if (!proc) {
+            if (multimedia) FreeLibrary(multimedia);
+            return;
+        }
+        play = reinterpret_cast<SoundCall>(reinterpret_cast<AnyFunction>(proc));
+    }
+    play(path, SND_ASYNC | SND_NODEFAULT);
+}
