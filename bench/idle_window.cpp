@@ -20,8 +20,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     wc.lpszClassName = "Vorn Bench Idle";
     if (!RegisterClassA(&wc))
         return 1;
-    HWND window = CreateWindowA("Vorn Bench Idle", "Vorn Bench Idle", WS_POPUPWINDOW, 0, 0, 320,
-                                240, NULL, NULL, instance, NULL);
+    // The launcher's size and place, so that the window surface weighs the same
+    // on both sides of a comparison.
+    HWND window = CreateWindowA("Vorn Bench Idle", "Vorn Bench Idle", WS_POPUPWINDOW,
+                                GetSystemMetrics(SM_CXSCREEN) / 2 - 320,
+                                GetSystemMetrics(SM_CYSCREEN) / 2 - 240, 642, 482, NULL, NULL,
+                                instance, NULL);
     if (!window)
         return 1;
     ShowWindow(window, show);
