@@ -160,6 +160,19 @@ void Close(Started& program, HWND window)
 
 void ParkCursor() { SetCursorPos(0, 0); }
 
+// Starts a window program with the pointer parked and waits up to 20 s for its
+// window. A program that shows none is ended again. NULL on failure.
+HWND StartWindowProgram(const std::string& exe, const std::string& dir, Started* program)
+{
+    ParkCursor();
+    if (!StartProgram(exe, dir, program))
+        return NULL;
+    HWND window = WaitForWindow(program->info.dwProcessId, 20000);
+    if (!window)
+        Close(*program, NULL);
+    return window;
+}
+
 void Click(HWND window, int x, int y)
 {
     POINT at = {x, y};
@@ -221,11 +234,8 @@ bool Centred(HWND window)
 
 int Capture(const std::string& exe, const std::string& dir, const std::string& out)
 {
-    ParkCursor();
     Started program;
-    if (!StartProgram(exe, dir, &program))
-        return 1;
-    HWND window = WaitForWindow(program.info.dwProcessId, 20000);
+    HWND window = StartWindowProgram(exe, dir, &program);
     if (!window)
         return 1;
     Sleep(2000);  // settled: whatever it shows now is its finished frame
@@ -290,11 +300,8 @@ int Game(const std::string& exe, const std::string& dir, const std::string& reco
 {
     if (!WriteRecordedServer())
         return 1;
-    ParkCursor();
     Started program;
-    if (!StartProgram(exe, dir, &program))
-        return 1;
-    HWND window = WaitForWindow(program.info.dwProcessId, 20000);
+    HWND window = StartWindowProgram(exe, dir, &program);
     if (!window)
         return 1;
     Sleep(1000);
@@ -394,11 +401,8 @@ void HoverCycles(HWND window, POINT help, POINT empty, int cycles)
 
 int Objects(const std::string& exe, const std::string& dir, int cycles, int paints)
 {
-    ParkCursor();
     Started program;
-    if (!StartProgram(exe, dir, &program))
-        return 1;
-    HWND window = WaitForWindow(program.info.dwProcessId, 20000);
+    HWND window = StartWindowProgram(exe, dir, &program);
     if (!window)
         return 1;
     Sleep(1500);
