@@ -30,8 +30,10 @@ trap 'exit 130' INT TERM HUP
 step "Korean locale"
 vorn_korean_locale "$build/locale" || exit 1
 
-# Prefixes: main (1024x768), 640x480 and 1365x768 (copies of main, each with
-# its own wineserver), and a Korean one made under the Korean locale.
+# Prefixes: main (1024x768); main2, 640x480 and 1365x768 (copies of main, each
+# with its own wineserver); and a Korean one made under the Korean locale. main2
+# is a second main profile: the main tests are split over the two and run side
+# by side.
 step "Wine prefixes"
 wine_dir=$build/wine
 vorn_make_prefix "$wine_dir/main" &
@@ -40,12 +42,13 @@ vorn_make_prefix "$wine_dir/ko" ko &
 ko_job=$!
 wait "$main_job" || exit 1
 wait "$ko_job" || exit 1
+vorn_copy_prefix "$wine_dir/main" "$wine_dir/main2" || exit 1
 vorn_copy_prefix "$wine_dir/main" "$wine_dir/640x480" || exit 1
 vorn_copy_prefix "$wine_dir/main" "$wine_dir/1365x768" || exit 1
 
 step "displays and wineservers"
 declare -A display
-for profile in main:1024x768 640x480:640x480 1365x768:1365x768 ko:1024x768; do
+for profile in main:1024x768 main2:1024x768 640x480:640x480 1365x768:1365x768 ko:1024x768; do
     name=${profile%%:*}
     vorn_start_xvfb "${profile#*:}" || exit 1
     display[$name]=$VORN_XVFB_DISPLAY
@@ -53,6 +56,7 @@ for profile in main:1024x768 640x480:640x480 1365x768:1365x768 ko:1024x768; do
 done
 
 export WINEPREFIX=$wine_dir/main DISPLAY=${display[main]}
+export VORN_PREFIX_MAIN2=$wine_dir/main2 VORN_DISPLAY_MAIN2=${display[main2]}
 export VORN_PREFIX_640=$wine_dir/640x480 VORN_DISPLAY_640=${display[640x480]}
 export VORN_PREFIX_1365=$wine_dir/1365x768 VORN_DISPLAY_1365=${display[1365x768]}
 export VORN_PREFIX_KO=$wine_dir/ko VORN_DISPLAY_KO=${display[ko]}
@@ -64,7 +68,7 @@ unset LC_ALL LANGUAGE LOCPATH
 step "build"
 vorn_build "$build" </dev/null || exit 1
 
-for name in main 640x480 1365x768 ko; do
+for name in main main2 640x480 1365x768 ko; do
     vorn_install_notepad "$wine_dir/$name" "$build/standins/vorn_notepad.exe" || exit 1
 done
 

@@ -4,6 +4,9 @@
 #   tests/run_in_profile.sh <profile> <test.exe> [arguments...]
 #
 #   main      the current WINEPREFIX and DISPLAY (1024x768 under scripts/test.sh)
+#   main2     VORN_PREFIX_MAIN2 on VORN_DISPLAY_MAIN2: a second main profile, so
+#             that two halves of the main tests can run side by side; without
+#             those variables it is main
 #   640x480   VORN_PREFIX_640  on VORN_DISPLAY_640
 #   1365x768  VORN_PREFIX_1365 on VORN_DISPLAY_1365
 #   ko        VORN_PREFIX_KO   on VORN_DISPLAY_KO, under LANG=ko_KR.UTF-8 (LOCPATH=VORN_LOCPATH)
@@ -18,7 +21,7 @@
 set -u
 
 if [ $# -lt 2 ]; then
-    echo "usage: $0 <main|640x480|1365x768|ko> <test.exe> [arguments...]" >&2
+    echo "usage: $0 <main|main2|640x480|1365x768|ko> <test.exe> [arguments...]" >&2
     exit 2
 fi
 profile=$1
@@ -28,6 +31,7 @@ prefix=""
 display=""
 case "$profile" in
     main) ;;
+    main2) prefix=${VORN_PREFIX_MAIN2:-} display=${VORN_DISPLAY_MAIN2:-} ;;
     640x480) prefix=${VORN_PREFIX_640:-} display=${VORN_DISPLAY_640:-} ;;
     1365x768) prefix=${VORN_PREFIX_1365:-} display=${VORN_DISPLAY_1365:-} ;;
     ko) prefix=${VORN_PREFIX_KO:-} display=${VORN_DISPLAY_KO:-} ;;
@@ -38,8 +42,11 @@ case "$profile" in
 esac
 
 unset VORN_PROFILE
-if [ "$profile" = main ]; then
+if [ "$profile" = main ] || [ "$profile" = main2 ]; then
     export VORN_PROFILE=main
+    if [ -n "$prefix" ] && [ -n "$display" ]; then
+        export WINEPREFIX=$prefix DISPLAY=$display
+    fi
 elif [ -n "$prefix" ] && [ -n "$display" ]; then
     export VORN_PROFILE=$profile WINEPREFIX=$prefix DISPLAY=$display
     if [ "$profile" = ko ]; then

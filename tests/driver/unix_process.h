@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -45,9 +46,29 @@ inline std::string WindowsProgramOf(const std::string& commandLine)
     return "";
 }
 
-// "Z:\proc\<pid>" of the Unix process that runs `exePath`, or "" when none does.
+// The WINEPREFIX a Unix process runs in ("" for the default one). Two
+// prefixes can run programs of the same Windows path side by side.
+inline std::string PrefixOf(const std::string& procFolder)
+{
+    static const char kName[] = "WINEPREFIX=";
+    const std::string environment = ReadProcFile(procFolder + "\\environ");
+    for (size_t at = 0; at < environment.size();) {
+        size_t end = environment.find('\0', at);
+        if (end == std::string::npos)
+            end = environment.size();
+        if (environment.compare(at, sizeof(kName) - 1, kName) == 0)
+            return environment.substr(at + sizeof(kName) - 1, end - at - (sizeof(kName) - 1));
+        at = end + 1;
+    }
+    return "";
+}
+
+// "Z:\proc\<pid>" of the Unix process of this Wine prefix that runs
+// `exePath`, or "" when none does.
 inline std::string ProcFolderOf(const std::string& exePath)
 {
+    const char* prefix = getenv("WINEPREFIX");
+    const std::string ownPrefix = prefix ? prefix : "";
     WIN32_FIND_DATAA data;
     HANDLE find = FindFirstFileA("Z:\\proc\\*", &data);
     if (find == INVALID_HANDLE_VALUE)
@@ -58,7 +79,8 @@ inline std::string ProcFolderOf(const std::string& exePath)
             continue;
         std::string folder = std::string("Z:\\proc\\") + data.cFileName;
         std::string program = WindowsProgramOf(ReadProcFile(folder + "\\cmdline"));
-        if (!program.empty() && _stricmp(program.c_str(), exePath.c_str()) == 0) {
+        if (!program.empty() && _stricmp(program.c_str(), exePath.c_str()) == 0 &&
+            PrefixOf(folder) == ownPrefix) {
             found = folder;
             break;
         }

@@ -511,30 +511,41 @@ TEST_F(Help, CommunityOpensTheSiteAndTheLauncherStays)
     ExpectQuietAndRunning("the community site");
 }
 
-// Cancel, Esc and the close box end the dialog without the pause.
+// Cancel, Esc and the close box end the dialog without the pause. With the
+// pause a close can never take less than half a second from the press, so one
+// quicker close of a few tries proves there was none; a single try would
+// blame the pause for a slow moment of the machine.
 TEST_F(Help, CancelEscAndCloseBoxCloseAtOnce)
 {
     struct Row {
         const char* name;
         CloseWay way;
     } rows[] = {{"Cancel", kByButton}, {"Esc", kByEscKey}, {"close box", kByCloseBox}};
+    const int kTries = 3;
+    const DWORD kBelowThePause = 480;  // the pause is 500 ms; room for the clock's steps
     ASSERT_TRUE(SetHttpOpenCommand(BrowserStandinCommand())) << LastError();
     ASSERT_TRUE(Start());
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        HWND dialog = Open(kSlotHelp, kHelpCaption);
-        ASSERT_TRUE(dialog);
-        if (row.way == kByEscKey) {
-            ASSERT_TRUE(PollUntil([&] { return FocusOf(dialog) != nullptr; }, 3000))
-                << "the dialog should take the keyboard";
+        DWORD quickest = 0xFFFFFFFF;
+        for (int attempt = 0; attempt < kTries && quickest >= kBelowThePause; ++attempt) {
+            HWND dialog = Open(kSlotHelp, kHelpCaption);
+            ASSERT_TRUE(dialog);
+            if (row.way == kByEscKey) {
+                ASSERT_TRUE(PollUntil([&] { return FocusOf(dialog) != nullptr; }, 3000))
+                    << "the dialog should take the keyboard";
+            }
+            DWORD pressed = GetTickCount();
+            ASSERT_TRUE(CloseDialogBy(dialog, row.way, IDCANCEL)) << "cannot press " << row.name;
+            ASSERT_TRUE(WaitForWindowGone(dialog, 3000))
+                << row.name << " closes it: " << LastError();
+            DWORD took = GetTickCount() - pressed;
+            if (took < quickest) quickest = took;
+            ExpectQuietAndRunning(row.name);
         }
-        DWORD pressed = GetTickCount();
-        ASSERT_TRUE(CloseDialogBy(dialog, row.way, IDCANCEL)) << "cannot press " << row.name;
-        ASSERT_TRUE(WaitForWindowGone(dialog, 3000)) << row.name << " closes it: " << LastError();
-        DWORD took = GetTickCount() - pressed;
-        EXPECT_LT(took, 400u) << row.name << " should close at once, without the half-second "
-                              << "pause; took " << took << " ms";
-        ExpectQuietAndRunning(row.name);
+        EXPECT_LT(quickest, kBelowThePause)
+            << row.name << " should close at once, without the half-second pause; the "
+            << "quickest of " << kTries << " tries took " << quickest << " ms";
     }
     EXPECT_TRUE(ReadRecords(game, "vorn_browser").empty());
     EXPECT_TRUE(ReadRecords(game, "notepad").empty());
