@@ -16,7 +16,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     WNDCLASSA wc = {};
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
-    wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    // White, not black: a new window shows black on the X screen before its
+    // first paint, so a black frame would count as painted as soon as the
+    // window is mapped, and the start-up comparison would miss the paint.
+    wc.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
     wc.lpszClassName = "Vorn Bench Idle";
     if (!RegisterClassA(&wc))
         return 1;
