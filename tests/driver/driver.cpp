@@ -898,6 +898,15 @@ POINT ScreenSize()
     return size;
 }
 
+bool RestoredAndCentred(const Launcher& launcher)
+{
+    WindowInfo w = DescribeWindow(launcher.window);
+    POINT screen = ScreenSize();
+    return !w.iconic && w.visible && w.window.left == screen.x / 2 - 320 &&
+           w.window.top == screen.y / 2 - 240 && w.window.right - w.window.left == 642 &&
+           w.window.bottom - w.window.top == 482;
+}
+
 // ================================================================ button bar
 
 const SlotInfo kSlots[8] = {

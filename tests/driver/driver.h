@@ -211,6 +211,8 @@ WindowInfo DescribeWindow(HWND hwnd);
 // Visible top-level windows of a process, optionally of one class.
 std::vector<HWND> TopLevelWindows(DWORD pid, const char* className = nullptr);
 POINT ScreenSize();
+// The launcher's window shown normally at its centred place, 642 by 482.
+bool RestoredAndCentred(const Launcher& launcher);
 
 // ---------------------------------------------------------------- the button bar
 enum SlotIndex {

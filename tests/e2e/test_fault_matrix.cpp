@@ -731,13 +731,7 @@ TEST_F(FaultCrash, WaitsWithoutBurningTheProcessorUntilStartModeIsCleared)
 
     ASSERT_TRUE(WriteVornDword("Launcher", "StartMode", 0));
     // Restoring and re-centring are two steps: wait for both.
-    POINT screen = ScreenSize();
-    auto restoredAndCentred = [&] {
-        WindowInfo w = DescribeWindow(launcher.window);
-        return !IsIconic(launcher.window) && w.window.left == screen.x / 2 - 320 &&
-               w.window.top == screen.y / 2 - 240;
-    };
-    EXPECT_TRUE(PollUntil(restoredAndCentred, 4000))
+    EXPECT_TRUE(PollUntil([&] { return RestoredAndCentred(launcher); }, 4000))
         << "not restored and centred after StartMode was cleared";
     EXPECT_TRUE(Fence(launcher)) << LastError();
     DWORD code = 1;

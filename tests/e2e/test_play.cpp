@@ -120,16 +120,6 @@ void Answer(HWND box, int id)
 
 bool Iconic(const Launcher& launcher) { return IsIconic(launcher.window) != 0; }
 
-// The window shown normally at its centred place, 642 by 482.
-bool RestoredAndCentred(const Launcher& launcher)
-{
-    WindowInfo w = DescribeWindow(launcher.window);
-    POINT screen = ScreenSize();
-    return !w.iconic && w.visible && w.window.left == screen.x / 2 - 320 &&
-           w.window.top == screen.y / 2 - 240 && w.window.right - w.window.left == 642 &&
-           w.window.bottom - w.window.top == 482;
-}
-
 std::string DescribePlace(const Launcher& launcher)
 {
     WindowInfo w = DescribeWindow(launcher.window);
