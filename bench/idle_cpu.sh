@@ -42,7 +42,7 @@ cp "$build/bench/idle_window.exe" "$build/bench/busy_window.exe" "$game/"
 
 vorn_start_xvfb 1024x768 || exit 1
 export DISPLAY=$VORN_XVFB_DISPLAY WINEPREFIX=$prefix VORN_STANDIN_QUIET=1
-vorn_start_wineserver "$prefix" "$DISPLAY"
+vorn_start_wineserver "$prefix" "$DISPLAY" || exit 1
 
 ticks=$(getconf CLK_TCK)
 

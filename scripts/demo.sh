@@ -58,7 +58,7 @@ else
     vorn_start_xvfb 1024x768 || exit 1
     export DISPLAY=$VORN_XVFB_DISPLAY
 fi
-vorn_start_wineserver "$prefix" "$DISPLAY"
+vorn_start_wineserver "$prefix" "$DISPLAY" || exit 1
 export WINEPREFIX=$prefix
 vorn_install_notepad "$prefix" "$build/standins/vorn_notepad.exe" || exit 1
 vorn_register_browser "$prefix" "$(vorn_wine_path "$build/standins/vorn_browser.exe")"

@@ -28,7 +28,7 @@ if [ -n "${SCREENSHOT_DISPLAY:-}" ]; then
 else
     vorn_start_xvfb 1024x768 || exit 1
 fi
-vorn_start_wineserver "$build/wine/ko" "$VORN_XVFB_DISPLAY"
+vorn_start_wineserver "$build/wine/ko" "$VORN_XVFB_DISPLAY" || exit 1
 export VORN_PREFIX_KO=$build/wine/ko VORN_DISPLAY_KO=$VORN_XVFB_DISPLAY
 export WINEPREFIX=$build/wine/ko DISPLAY=$VORN_XVFB_DISPLAY
 

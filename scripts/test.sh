@@ -52,7 +52,7 @@ for profile in main:1024x768 main2:1024x768 640x480:640x480 1365x768:1365x768 ko
     name=${profile%%:*}
     vorn_start_xvfb "${profile#*:}" || exit 1
     display[$name]=$VORN_XVFB_DISPLAY
-    vorn_start_wineserver "$wine_dir/$name" "${display[$name]}"
+    vorn_start_wineserver "$wine_dir/$name" "${display[$name]}" || exit 1
 done
 
 export WINEPREFIX=$wine_dir/main DISPLAY=${display[main]}

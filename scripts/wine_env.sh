@@ -253,25 +253,31 @@ vorn_make_prefix() {
     if [ -f "$prefix/.vorn-ready" ] && [ "$(cat "$prefix/.vorn-ready")" = "$stamp" ]; then
         return 0
     fi
-    rm -rf "$prefix"
     mkdir -p "$(dirname "$prefix")"
-    local reg=$prefix.reg
+    local reg=$prefix.reg attempt
     vorn_prefix_reg >"$reg"
-    (
-        export WINEPREFIX=$prefix
-        unset DISPLAY
-        if [ "$lang" = ko ]; then
-            export LOCPATH=$VORN_LOCPATH
-            export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
+    # A boot that hangs (seen under an emulator) is stopped and tried afresh.
+    for attempt in 1 2; do
+        rm -rf "$prefix"
+        if (
+            export WINEPREFIX=$prefix
+            unset DISPLAY
+            if [ "$lang" = ko ]; then
+                export LOCPATH=$VORN_LOCPATH
+                export LANG=ko_KR.UTF-8 LC_ALL=ko_KR.UTF-8
+            fi
+            timeout 300 wineboot -i </dev/null >"$prefix.log" 2>&1 &&
+                timeout 120 wine regedit /S "$(vorn_wine_path "$reg")" </dev/null >>"$prefix.log" 2>&1 &&
+                timeout 120 wineserver -w
+        ); then
+            echo "$stamp" >"$prefix/.vorn-ready"
+            return 0
         fi
-        wineboot -i </dev/null >"$prefix.log" 2>&1 &&
-            wine regedit /S "$(vorn_wine_path "$reg")" </dev/null >>"$prefix.log" 2>&1 &&
-            wineserver -w
-    ) || {
-        vorn_log "making the Wine prefix $prefix failed (log: $prefix.log)"
-        return 1
-    }
-    echo "$stamp" >"$prefix/.vorn-ready"
+        vorn_log "making the Wine prefix $prefix failed (attempt $attempt, log: $prefix.log)"
+        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1
+        WINEPREFIX=$prefix timeout 20 wineserver -w >/dev/null 2>&1
+    done
+    return 1
 }
 
 vorn_copy_prefix() {
@@ -332,18 +338,35 @@ vorn_start_xvfb() {
 # Starts the prefix's wineserver and Wine's background services detached from
 # the caller's pipes (CTest waits for ever on services that inherited them),
 # and re-applies the prefix registry. The server stays until vorn_cleanup.
+#
+# The first program of a new server boots the prefix (wineboot starts the
+# services). Under an emulator that boot now and then hangs, and every program
+# of the prefix then waits for it: the boot is waited for here, and a server
+# whose boot has not ended within VORN_BOOT_SECONDS (default 60) is stopped
+# and started again, three times at most.
 vorn_start_wineserver() {
-    local prefix=$1 display=$2
+    local prefix=$1 display=$2 attempt waited limit=${VORN_BOOT_SECONDS:-60}
     vorn_prefix_reg >"$prefix.reg"
-    (
-        export WINEPREFIX=$prefix DISPLAY=$display
-        # A server left by an interrupted run still knows its old display.
-        wineserver -k >/dev/null 2>&1
-        timeout 20 wineserver -w >/dev/null 2>&1
-        wineserver -p </dev/null >/dev/null 2>&1
-        wine regedit /S "$(vorn_wine_path "$prefix.reg")" </dev/null >/dev/null 2>&1
-    )
     VORN_STARTED_PREFIXES+=("$prefix")
+    for attempt in 1 2 3; do
+        (
+            export WINEPREFIX=$prefix DISPLAY=$display
+            # A server left by an interrupted run still knows its old display.
+            wineserver -k >/dev/null 2>&1
+            timeout 20 wineserver -w >/dev/null 2>&1
+            wineserver -p </dev/null >/dev/null 2>&1
+            timeout "$limit" wine regedit /S "$(vorn_wine_path "$prefix.reg")" </dev/null >/dev/null 2>&1
+        )
+        for ((waited = 0; waited < limit; waited++)); do
+            [ -z "$(vorn_wine_pids "$prefix" 'wineboot\.exe')" ] && return 0
+            sleep 1
+        done
+        vorn_log "booting the Wine prefix $prefix hung (attempt $attempt); starting its server again"
+        WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1
+        WINEPREFIX=$prefix timeout 20 wineserver -w >/dev/null 2>&1
+    done
+    vorn_log "the Wine prefix $prefix does not boot"
+    return 1
 }
 
 vorn_cleanup() {
@@ -382,7 +405,7 @@ vorn_assemble_game() {
 vorn_wine_pids() {
     local prefix=$1 text=$2 pid
     for pid in $(pgrep -f -- "$text"); do
-        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qx "WINEPREFIX=$prefix"; then
+        if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qx "WINEPREFIX=$prefix"; then
             echo "$pid"
         fi
     done
